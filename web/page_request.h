@@ -35,6 +35,30 @@ struct PageResult {
     ByteArray response_bytes;
 };
 
+// The verb of a method number; numbers outside the table select "GET".
+std::string_view method_verb(int method);
+
+// The numbered failure texts of fetch_page, in code page 936. No failure carries 706.
+enum class FetchFailure {
+    platform_unavailable = 700,
+    bad_address = 701,
+    session = 702,
+    connection = 703,
+    request = 704,
+    timeouts = 705,
+    credentials = 707,
+    cookie_option = 708,
+    redirect_option = 709,
+    headers = 710,
+    send = 711,
+    no_response = 712,
+    read = 713,
+};
+Text failure_text(FetchFailure failure);
+
+// Milliseconds for a timeout_seconds value: below 1 means 30 seconds.
+long timeout_milliseconds(int timeout_seconds);
+
 // Returns the page as code page 936 text; failures leave a numbered text in result.status_text.
 Text fetch_page(PageRequest& request, PageResult& result);
 Text fetch_page(std::string_view url);
