@@ -59,20 +59,6 @@ std::size_t walk_candidates(std::string_view text, std::size_t pos, std::size_t 
     return std::string_view::npos;
 }
 
-Text replace_quote_markers(std::string_view marker) {
-    Text out;
-    std::size_t from = 0;
-    int found;
-    while ((found = find_marker(marker, k_quote_marker, static_cast<int>(from) + 1)) != -1) {
-        const std::size_t at = static_cast<std::size_t>(found - 1);
-        out.append(marker.substr(from, at - from));
-        out.push_back('"');
-        from = at + k_quote_marker.size();
-    }
-    out.append(marker.substr(from));
-    return out;
-}
-
 // ---- iconv ------------------------------------------------------------------------------------
 
 struct IconvCloser {
@@ -276,6 +262,20 @@ int find_marker_last(std::string_view text, std::string_view marker) {
         return false;
     });
     return last;
+}
+
+Text replace_quote_markers(std::string_view text) {
+    Text out;
+    std::size_t from = 0;
+    int found;
+    while ((found = find_marker(text, k_quote_marker, static_cast<int>(from) + 1)) != -1) {
+        const std::size_t at = static_cast<std::size_t>(found - 1);
+        out.append(text.substr(from, at - from));
+        out.push_back('"');
+        from = at + k_quote_marker.size();
+    }
+    out.append(text.substr(from));
+    return out;
 }
 
 Text text_left_of(std::string_view text, std::string_view marker, int start, bool ignore_case) {

@@ -17,6 +17,9 @@ using ByteArray = std::string;
 // inside a regular-expression pattern.
 inline constexpr std::string_view k_quote_marker = "#\xD2\xFD\xBA\xC5";  // "#引号" in code page 936
 
+// Every "#引号" in the text replaced by a double quote, left to right.
+Text replace_quote_markers(std::string_view text);
+
 int find_marker(std::string_view text, std::string_view marker, int start = 1, bool ignore_case = false);
 int find_marker_last(std::string_view text, std::string_view marker);
 
