@@ -134,18 +134,17 @@ void take_headers(PageRequest& request, PageResult& result, const std::string& h
     }
 }
 
+// The body up to its first zero, unless the page names another charset in its first bytes.
 Text page_text_of(const ByteArray& body) {
-    const DeclaredCharset charset = declared_charset(std::string_view(body.data(), std::min(body.find('\0'), body.size())));
-    Text page;
+    const std::string_view raw(body.data(), std::min(body.find('\0'), body.size()));
+    const DeclaredCharset charset = declared_charset(raw);
+    std::optional<Text> decoded;
     if (!charset.name.empty() && charset.name != "gbk" && charset.name != "gb2312") {
-        if (auto decoded = decode_page(body, charset.name)) page = std::move(*decoded);
-        else page = body.substr(0, body.find('\0'));
-    } else {
-        page = body.substr(0, body.find('\0'));
+        decoded = decode_page(body, charset.name);
     }
     if (charset.searched) process_pending_events();
     process_pending_events();
-    return page;
+    return decoded ? std::move(*decoded) : Text(raw);
 }
 
 }  // namespace
