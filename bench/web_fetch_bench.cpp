@@ -1,0 +1,114 @@
+// Page fetch against a bare libcurl easy GET, both over the same loopback server, measured in
+// the same run: 1,000 small answers and one 50 MB body. Prints medians and ratios.
+//
+//   web_fetch_bench [rounds]      (default 7 rounds; each round runs both sides, alternating)
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/loopback_server.h"
+#include "web/page_request.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int k_small_requests = 1000;
+constexpr std::size_t k_small_size = 1024;
+constexpr std::size_t k_large_size = 50U * 1024 * 1024;
+
+size_t append_body(char* data, size_t size, size_t count, void* user) {
+    static_cast<std::string*>(user)->append(data, size * count);
+    return size * count;
+}
+
+// The reference: one easy handle per request, as the page fetch makes one per call.
+std::size_t bare_get(const std::string& url) {
+    struct Deleter {
+        void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+    };
+    std::unique_ptr<CURL, Deleter> easy(curl_easy_init());
+    std::string body;
+    curl_easy_setopt(easy.get(), CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy.get(), CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy.get(), CURLOPT_WRITEFUNCTION, append_body);
+    curl_easy_setopt(easy.get(), CURLOPT_WRITEDATA, &body);
+    if (curl_easy_perform(easy.get()) != CURLE_OK) std::abort();
+    return body.size();
+}
+
+std::size_t page_fetch(const std::string& url) {
+    melkora::PageRequest request;
+    request.url = url;
+    melkora::PageResult result;
+    const auto page = melkora::fetch_page(request, result);
+    if (result.status_text != "200 OK") std::abort();
+    return page.size();
+}
+
+double seconds_for(const std::function<std::size_t(const std::string&)>& get, const std::string& url, int times,
+                   std::size_t expected) {
+    const auto start = Clock::now();
+    for (int i = 0; i < times; ++i) {
+        if (get(url) != expected) std::abort();
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    return values.size() % 2 != 0 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+void compare(const char* label, const std::string& url, int times, std::size_t expected, int rounds) {
+    std::vector<double> bare;
+    std::vector<double> ours;
+    for (int round = 0; round < rounds; ++round) {
+        // Alternate which side goes first, so neither always meets a warmer machine.
+        if (round % 2 == 0) {
+            bare.push_back(seconds_for(bare_get, url, times, expected));
+            ours.push_back(seconds_for(page_fetch, url, times, expected));
+        } else {
+            ours.push_back(seconds_for(page_fetch, url, times, expected));
+            bare.push_back(seconds_for(bare_get, url, times, expected));
+        }
+    }
+    const double bare_median = median(bare);
+    const double ours_median = median(ours);
+    std::printf("%-28s bare libcurl %8.1f ms   fetch_page %8.1f ms   ratio %.3f\n", label, bare_median * 1000,
+                ours_median * 1000, ours_median / bare_median);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    const std::string small(k_small_size, 's');
+    const std::string large(k_large_size, 'L');
+    melkora::test::LoopbackServer server;
+    server.http().Get("/small", [&small](const httplib::Request&, httplib::Response& response) {
+        response.set_content(small, "text/html");
+    });
+    server.http().Get("/large", [&large](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(large.size(), "application/octet-stream",
+                                      [&large](size_t offset, size_t length, httplib::DataSink& sink) {
+                                          sink.write(large.data() + offset, std::min<size_t>(length, 256 * 1024));
+                                          return true;
+                                      });
+    });
+    server.start();
+    std::printf("medians of %d rounds, both sides over the same loopback server\n", rounds);
+    compare("1,000 answers of 1 KB", server.url("/small"), k_small_requests, small.size(), rounds);
+    compare("one 50 MB body", server.url("/large"), 1, large.size(), rounds);
+    curl_global_cleanup();
+    return 0;
+}
