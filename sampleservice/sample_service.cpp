@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "sampleservice/sample_answers.h"
@@ -54,6 +55,11 @@ bool SampleService::start(const std::string& bind_address, int port) {
         return false;
     }
     thread_ = std::thread([this] { server_->listen_after_bind(); });
+    // httplib's stop() does nothing until the accept loop has started, so a stop that came too
+    // early would leave that loop waiting for ever; wait here until it runs.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!server_->is_running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 

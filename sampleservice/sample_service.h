@@ -44,8 +44,8 @@ public:
     SampleService(const SampleService&) = delete;
     SampleService& operator=(const SampleService&) = delete;
 
-    // Binds and starts answering on a thread of its own; port 0 picks a free port. Connections
-    // made right after start() returns queue on the bound socket, so no wait is needed.
+    // Binds and starts answering on a thread of its own; port 0 picks a free port. Returns once
+    // the service answers.
     bool start(const std::string& bind_address = "127.0.0.1", int port = 0);
     void stop();
 
