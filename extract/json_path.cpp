@@ -57,6 +57,7 @@ public:
 
     std::optional<PathKeys> run(bool after_dot) {
         PathKeys keys;
+        skip_space();
         if (after_dot && !member_name(keys)) {
             return std::nullopt;
         }
