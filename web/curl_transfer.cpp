@@ -38,9 +38,18 @@ std::optional<std::string> url_part(CURLU* url, CURLUPart part) {
 // A body announced larger than this is still read, only not reserved for up front.
 constexpr curl_off_t k_max_reserve = 256LL * 1024 * 1024;
 
-void ensure_global_init() {
+bool ensure_global_init() {
     static const CURLcode init = curl_global_init(CURL_GLOBAL_DEFAULT);
-    (void)init;
+    return init == CURLE_OK;
+}
+
+bool speaks_http() {
+    const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+    if (info == nullptr || info->protocols == nullptr) return false;
+    for (const char* const* protocol = info->protocols; *protocol != nullptr; ++protocol) {
+        if (std::string_view(*protocol) == "http") return true;
+    }
+    return false;
 }
 
 char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -272,6 +281,11 @@ bool is_wire_escaped(unsigned char byte) { return byte >= 0x80 || byte == ' '; }
 
 }  // namespace
 
+bool http_available() {
+    static const bool available = ensure_global_init() && speaks_http();
+    return available;
+}
+
 TransferOutcome perform_transfer(const TransferSpec& spec) {
     ensure_global_init();
     TransferOutcome out;
@@ -285,6 +299,11 @@ TransferOutcome perform_transfer(const TransferSpec& spec) {
     out.refused = configure(easy.get(), spec, state, headers);
     if (out.refused != SetupStep::none) return out;
     out.code = curl_easy_perform(easy.get());
+    if (!state.headers_done) {
+        // libcurl takes a connection closed inside the header block for an answer; it is none.
+        if (out.code == CURLE_OK) out.code = CURLE_RECV_ERROR;
+        out.header_block.clear();
+    }
     out.stage = stage_reached(state, out.code);
     return out;
 }

@@ -45,6 +45,9 @@ struct TransferOutcome {
     ByteArray body;
 };
 
+// False when libcurl cannot start or was built without HTTP.
+bool http_available();
+
 TransferOutcome perform_transfer(const TransferSpec& spec);
 
 // Code page 936 address to UTF-8, with non-ASCII bytes and blanks after the host percent-escaped,

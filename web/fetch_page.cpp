@@ -150,6 +150,10 @@ Text page_text_of(const ByteArray& body) {
 }  // namespace
 
 Text fetch_page(PageRequest& request, PageResult& result) {
+    if (!web_detail::http_available()) {
+        result.status_text = failure_text(FetchFailure::platform_unavailable);
+        return {};
+    }
     const auto address = web_detail::checked_http_address(request.url);
     if (!address) {
         result.status_text = failure_text(FetchFailure::bad_address);

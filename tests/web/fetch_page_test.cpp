@@ -345,6 +345,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ansi("<META HTTP-EQUIV=x CONTENT=\"text/html; CHARSET=UTF-8\">中文")},
         CharsetCase{"ChineseBeforeTheTag", "<title>" + k_utf8_text + "</title><meta charset=utf-8>",
                     ansi("<title>中文</title><meta charset=utf-8>")},
+        // The euro sign's UTF-8 bytes are no valid code page 936 text; the tag after them still counts.
+        CharsetCase{"InvalidCodePageBytesBeforeTheTag", "<title>\xE2\x82\xAC</title><meta charset=utf-8>",
+                    ansi("<title>€</title><meta charset=utf-8>")},
         CharsetCase{"Gb2312StaysRaw", "<meta charset=gb2312>\xD6\xD0", "<meta charset=gb2312>\xD6\xD0"},
         CharsetCase{"GbkStaysRaw", "<meta charset=gbk>\xD6\xD0", "<meta charset=gbk>\xD6\xD0"},
         CharsetCase{"TagPast1024BytesIsNotSeen", k_far_meta, k_far_meta},
@@ -369,6 +372,36 @@ TEST(FetchPage, BodyCutShortFailsWith713AndKeepsWhatArrived) {
     EXPECT_TRUE(result.response_headers.starts_with("HTTP/1.1 200 OK\r\n"));
     EXPECT_EQ(result.received_cookies, "k=v");
 }
+
+struct NoResponseCase {
+    const char* name;
+    std::string reply;
+};
+
+class FetchPageNoResponse : public testing::TestWithParam<NoResponseCase> {};
+
+TEST_P(FetchPageNoResponse, FailsWith712AndWritesNothingElse) {
+    const std::string reply = GetParam().reply;
+    RawHttpServer server([reply](const std::string&) { return RawReply{reply, false}; });
+    PageRequest request;
+    request.url = server.url("/");
+    PageResult result;
+    result.response_headers = "untouched";
+    EXPECT_EQ(fetch_page(request, result), "");
+    EXPECT_EQ(result.status_text, ansi("712 服务器未响应!"));
+    EXPECT_EQ(result.response_headers, "untouched");
+    EXPECT_TRUE(result.response_bytes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FetchPageNoResponse,
+    testing::Values(NoResponseCase{"ClosedWithoutAnswer", ""},
+                    NoResponseCase{"HeadersCutShort", "HTTP/1.1 200 OK\r\nContent-Le"},
+                    NoResponseCase{"NoStatusLine", "hello there\r\n\r\n"},
+                    NoResponseCase{"RedirectToAClosedPort",
+                                   RawHttpServer::answer("302 Found", "", "Location: http://127.0.0.1:" +
+                                                                             std::to_string(closed_port()) + "/\r\n")}),
+    test::CaseName());
 
 TEST(FetchPage, ServerThatNeverAnswersFailsWith712AfterTheTimeout) {
     RawHttpServer server([](const std::string&) { return RawReply{"", true}; });
