@@ -3,12 +3,6 @@
 
 namespace melkora {
 
-void get_list_clicked(MainWindow& /*window*/) {}
-void show_suggestions(MainWindow& /*window*/) {}
-void input_key_pressed(MainWindow& /*window*/, int /*key_code*/) {}
-void suggestion_key_pressed(MainWindow& /*window*/, int /*key_code*/) {}
-void suggestion_clicked(MainWindow& /*window*/) {}
-
 void play_selected_song(MainWindow& /*window*/) {}
 void stop_playback(MainWindow& /*window*/) {}
 void delete_temp_copy(MainWindow& /*window*/) {}

@@ -5,6 +5,7 @@ namespace melkora {
 
 struct ProgramState {
     int tick_all_state = 0;  // what the last click on the song-name header did: 1 ticked, 0 unticked
+    bool up_key_armed = false;  // the next Up in the suggestion list returns to the input box
 };
 
 // Start-up creates what the downloader needs before the window exists, and the exit routine
