@@ -103,9 +103,10 @@ void MainWindow::create_controls() {
     c.列表框_预热->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     c.列表框_预热->hide();
 
-    // The volume bar's top end is full volume; position 0 sits at the top.
+    // The volume bar's top end is full volume: position 0 sits at the top, and Up moves towards it.
     c.滑块条_音量 = place(slider(Qt::Vertical, 60, this), "滑块条_音量", {792, 532, 17, 60});
     c.滑块条_音量->setInvertedAppearance(true);
+    c.滑块条_音量->setInvertedControls(true);
     c.标签_音量 = place(new FittedLabel(ui_text("%\r\n\r\n\r\n\r\n\r\n\r\n音量"), this), "标签_音量", {791, 520, 28, 89});
     c.标签_音量->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct ScanCase {
     bool expected;
     int expected_pauses;  // how often the window may handle its events meanwhile
 };
+
+void PrintTo(const ScanCase& c, std::ostream* out) { *out << c.label; }
 
 class InstanceScan : public testing::TestWithParam<ScanCase> {};
 

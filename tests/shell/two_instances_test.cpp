@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,8 @@ struct GuardCase {
     long boxes;
     bool second_runs_on;
 };
+
+void PrintTo(const GuardCase& c, std::ostream* out) { *out << c.label; }
 
 class TwoCopies : public testing::TestWithParam<GuardCase> {
 protected:

@@ -73,6 +73,7 @@ private slots:
     void first_start_shows_window_ten_pixels_taller();
     void slider_reports_user_moves_only_data();
     void slider_reports_user_moves_only();
+    void volume_key_up_moves_the_handle_up();
     void message_box_caption_defaults_data();
     void message_box_caption_defaults();
     void second_copy_prompts_decide_data();
@@ -245,28 +246,37 @@ void WindowTest::first_start_shows_window_ten_pixels_taller() {
 
 void WindowTest::slider_reports_user_moves_only_data() {
     QTest::addColumn<int>("start");
-    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("action");
     QTest::addColumn<QList<int>>("reported");
-    QTest::newRow("key moves one step") << 50 << int(Qt::Key_Right) << QList<int>{51};
-    QTest::newRow("page key moves five") << 50 << int(Qt::Key_PageUp) << QList<int>{55};
-    QTest::newRow("key at the end moves nothing") << 100 << int(Qt::Key_Right) << QList<int>{};
+    QTest::newRow("line step") << 50 << int(QAbstractSlider::SliderSingleStepAdd) << QList<int>{51};
+    QTest::newRow("page step") << 50 << int(QAbstractSlider::SliderPageStepSub) << QList<int>{45};
+    QTest::newRow("step at the end moves nothing") << 100 << int(QAbstractSlider::SliderSingleStepAdd)
+                                                    << QList<int>{};
 }
 
 // A program-set position never raises the event, also right after a user action that moved
 // nothing.
 void WindowTest::slider_reports_user_moves_only() {
     QFETCH(int, start);
-    QFETCH(int, key);
+    QFETCH(int, action);
     QFETCH(QList<int>, reported);
     Slider& bar = *window_->controls().滑块条_进度;
     bar.setValue(start);
     QSignalSpy spy(&bar, &Slider::position_changed_by_user);
-    QTest::keyClick(&bar, static_cast<Qt::Key>(key));
+    bar.triggerAction(static_cast<QAbstractSlider::SliderAction>(action));
     bar.setValue(10);
     bar.setValue(20);
     QList<int> seen;
     for (const QList<QVariant>& call : spy) seen << call.at(0).toInt();
     QCOMPARE(seen, reported);
+}
+
+void WindowTest::volume_key_up_moves_the_handle_up() {
+    Slider& bar = *window_->controls().滑块条_音量;
+    QSignalSpy spy(&bar, &Slider::position_changed_by_user);
+    QTest::keyClick(&bar, Qt::Key_Up);
+    QCOMPARE(bar.value(), 59);
+    QCOMPARE(spy.count(), 1);
 }
 
 void WindowTest::message_box_caption_defaults_data() {
