@@ -29,6 +29,10 @@ public:
 
     duk_context* context() const { return context_; }
 
+    // True until something changes the heap: a new document can then use it as it is.
+    bool pristine() const { return pristine_; }
+    void mark_changed() { pristine_ = false; }
+
     struct Budget {
         std::size_t used = 0;
         std::size_t limit = 0;
@@ -39,6 +43,7 @@ private:
 
     Budget budget_;
     duk_context* context_ = nullptr;
+    bool pristine_ = true;
 };
 
 // Runs body(ctx) as a Duktape safe call that leaves `results` values on the stack (undefined

@@ -167,6 +167,9 @@ R evaluate(const std::shared_ptr<DukEngine>& engine, R fallback, Body body, Read
 
 template <typename Body>
 void execute(const std::shared_ptr<DukEngine>& engine, Body body) {
+    if (engine) {
+        engine->mark_changed();
+    }
     evaluate(engine, false, [&](duk_context* c) {
         duk_push_undefined(c);
         return body(c);
@@ -320,7 +323,11 @@ bool JsonDoc::parse(std::string_view json_text) {
     if (!engine_) {
         return false;
     }
-    init_engine();
+    // A heap nobody has changed yet holds exactly what a new one would: the prelude and an
+    // empty object. Creating the first document and parsing into it then builds one heap.
+    if (!engine_->pristine() || engine_.use_count() > 1) {
+        init_engine();
+    }
     execute(engine_, [](duk_context* c) {
         duk_push_null(c);
         duk_put_global_string(c, k_variable);

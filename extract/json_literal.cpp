@@ -276,11 +276,24 @@ private:
                 append_four_byte_as_cesu8(out_, in_.substr(pos_, 4));
                 pos_ += 4;
             } else {
-                out_.push_back(c);
-                ++pos_;
+                append_plain_run(quote);
             }
         }
         return false;
+    }
+
+    // Copies the run of bytes that need no rewriting in one go: most of a large answer.
+    void append_plain_run(char quote) {
+        const std::size_t from = pos_;
+        while (pos_ < in_.size()) {
+            const auto b = static_cast<unsigned char>(in_[pos_]);
+            if (b < 0x20 || b >= 0xF0 || b == '\\' || b == '"' || b == static_cast<unsigned char>(quote) ||
+                (b == 0xE2 && line_separator_length(rest()) != 0)) {
+                break;
+            }
+            ++pos_;
+        }
+        out_.append(in_.substr(from, pos_ - from));
     }
 
     bool escape() {
