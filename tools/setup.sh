@@ -2,6 +2,7 @@
 # Sets up a Debian 12 machine for Melkora, builds it and runs it or its tests.
 #   tools/setup.sh run    install what is missing, build in Release, start Melkora
 #   tools/setup.sh test   install what is missing, build the test tree, run every test
+#   tools/setup.sh demo   as run, but offline: against the sample service on 127.0.0.1
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -55,7 +56,31 @@ run_fuzzers() {
     ctest --test-dir "$top/build/fuzz" --output-on-failure
 }
 
+# The sample service stands in for the music service; Melkora finds it through the host variables.
+run_demo() {
+    local port=${MELKORA_DEMO_PORT:-8765} out service_pid host
+    out=$(mktemp)
+    "$top/build/release/sampleservice/melkora-sample-service" --port "$port" >"$out" &
+    service_pid=$!
+    # Expanded now: the locals are gone by the time the script exits.
+    trap "kill $service_pid 2>/dev/null; rm -f '$out'" EXIT
+    # Its first line, host:port, appears once it answers.
+    for _ in $(seq 100); do
+        [ -s "$out" ] && break
+        kill -0 "$service_pid" 2>/dev/null || { echo "the sample service did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+    host=$(head -n 1 "$out")
+    echo "Sample service on $host; a list page to paste: http://$host/songlist/1.html"
+    MELKORA_SEARCH_HOST=$host MELKORA_TIP_HOST=$host MELKORA_WEB_HOST=$host "$top/build/release/shell/melkora"
+}
+
 case "${1:-}" in
+    demo)
+        install_missing_packages
+        build_release
+        run_demo
+        ;;
     run)
         install_missing_packages
         build_release
@@ -66,7 +91,7 @@ case "${1:-}" in
         build_and_run_tests
         ;;
     *)
-        echo "usage: $0 run|test" >&2
+        echo "usage: $0 run|test|demo" >&2
         exit 2
         ;;
 esac
