@@ -404,9 +404,13 @@ private:
             if (peek() == '+' || peek() == '-') {
                 ++pos_;
             }
-            if (scan_digits() == 0) {
+            const std::size_t exponent_digits = scan_digits();
+            if (exponent_digits == 0) {
                 return false;
             }
+            // The engine's decoder refuses exponents of many digits, which a script reads as
+            // infinity or zero; such numbers are written out again.
+            canonical = canonical && exponent_digits <= 5;
         }
         return finish_number(start, body, canonical, false, 0);
     }

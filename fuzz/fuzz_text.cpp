@@ -21,7 +21,8 @@ std::string_view up_to_zero(std::string_view s) {
 }
 
 // Well-formed UTF-8 without surrogates and without zero bytes converts to code page 936 and
-// back unchanged.
+// back unchanged; private-use characters are left out, as GB18030 gave two dozen of their codes
+// to standard characters.
 bool is_clean_utf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
@@ -38,7 +39,8 @@ bool is_clean_utf8(std::string_view s) {
             code = (code << 6) | (c & 0x3Fu);
         }
         const unsigned minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < minimum[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        if (code < minimum[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ||
+            (code >= 0xE000 && code <= 0xF8FF)) {
             return false;
         }
         i += n;

@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"line_continuation", "'a\\\nb'", true, "\"ab\""},
         ParseCase{"raw_tab_in_string", "'a\tb'", true, "\"a\\tb\""},
         ParseCase{"script_numbers", "[.5,+1,5.,010,08,0x1F,-0x10]", true, "[0.5,1,5,8,8,31,-16]"},
+        ParseCase{"huge_exponents", "[3e20332033,-1e+0000999999,1e-99999999]", true, "[null,null,0]"},
         ParseCase{"integer_and_dollar_names", "{1:'x',$a_b:2}", true, "{\"1\":\"x\",\"$a_b\":2}"},
         ParseCase{"chinese_unquoted_name", "{歌名:1}", true, "{\"歌名\":1}"},
         ParseCase{"comments", "/* list */[1, // one\n2]", true, "[1,2]"},
