@@ -333,7 +333,12 @@ Text utf16_to_ansi(std::string_view utf16le) {
 }
 
 Text utf8_to_ansi(std::string_view utf8) {
-    return utf16_to_multibyte(multibyte_to_utf16(utf8, 65001), 936);
+    // ASCII reads the same in both encodings; a details answer is all ASCII.
+    const std::string_view text = up_to_zero(utf8);
+    if (is_ascii(text)) {
+        return Text(text);
+    }
+    return utf16_to_multibyte(multibyte_to_utf16(text, 65001), 936);
 }
 
 ByteArray multibyte_to_utf16(std::string_view text, int code_page) {
