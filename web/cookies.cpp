@@ -37,7 +37,7 @@ bool starts_with_ignoring_case(std::string_view text, std::string_view head) {
 Text remove_all_ignoring_case(std::string_view text, std::string_view marker) {
     Text out;
     int from = 1;
-    for (int at = find_marker(text, marker, from, true); at != -1; at = find_marker(text, marker, from, true)) {
+    for (int at = find_marker(text, marker, from, true); at >= from; at = find_marker(text, marker, from, true)) {
         out.append(text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(at - from)));
         from = at + static_cast<int>(marker.size());
     }
@@ -91,12 +91,13 @@ Text remove_blanks(std::string_view text) {
 std::vector<Text> split_text(std::string_view text, std::string_view separator) {
     std::vector<Text> pieces;
     if (text.empty()) return pieces;
+    separator = separator.substr(0, separator.find('\0'));  // a text ends at its first zero
     if (separator.empty()) {
         pieces.emplace_back(text);
         return pieces;
     }
     int from = 1;
-    for (int at = find_marker(text, separator, from); at != -1; at = find_marker(text, separator, from)) {
+    for (int at = find_marker(text, separator, from); at >= from; at = find_marker(text, separator, from)) {
         pieces.emplace_back(text.substr(static_cast<std::size_t>(from - 1), static_cast<std::size_t>(at - from)));
         from = at + static_cast<int>(separator.size());
     }
@@ -111,6 +112,7 @@ Text cookie_name(std::string_view item) {
 }
 
 Text join_unique(std::string_view text, std::string_view separator) {
+    separator = separator.substr(0, separator.find('\0'));
     std::vector<Text> taken;
     Text out;
     for (auto& piece : split_text(text, separator)) {

@@ -86,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                     JoinCase{"TrailingSeparatorAddsNoPiece", "a; ", "; ", "a"},
                     JoinCase{"EmptyPieceCountsOnce", "a;;a;", ";", "a;"},
                     JoinCase{"LeadingEmptyPiece", ";a;;b", ";", ";a;b"},
+                    JoinCase{"SeparatorEndsAtItsZero", "a;b;a", std::string(";\0x", 3), "a;b"},
+                    JoinCase{"SeparatorThatIsOnlyAZero", "a;a", std::string("\0", 1), "a;a"},
                     // 乚 is 81 5D: its second byte is "]" but the character is never cut there.
                     JoinCase{"SeparatorNeverMatchesInsideACharacter", ansi("乚]乚]x"), "]", ansi("乚]x")}),
     test::CaseName());
