@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -26,12 +27,29 @@ Converter open_converter(std::string_view charset) {
     return Converter(descriptor);
 }
 
+// A byte-wise look for "charset=" in any letter case: every match the regex could make is one.
+bool may_name_charset(std::string_view window) {
+    constexpr std::string_view name = "charset";
+    for (auto equals = window.find('='); equals != std::string_view::npos; equals = window.find('=', equals + 1)) {
+        if (equals < name.size()) continue;
+        const std::string_view before = window.substr(equals - name.size(), name.size());
+        const bool same = std::equal(before.begin(), before.end(), name.begin(), [](char a, char b) {
+            return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+        });
+        if (same) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 DeclaredCharset declared_charset(std::string_view page_text) {
+    const std::string_view window = page_text.substr(0, k_charset_window);
+    // Most answers (JSON above all) name no charset at all; they need no regex compiled for them.
+    if (!may_name_charset(window)) return {Text(), true};
     RegexObject regex;
     DeclaredCharset found;
-    found.searched = regex.execute("<meta.+?charset=[^\\w]?([-\\w]+)", page_text.substr(0, k_charset_window));
+    found.searched = regex.execute("<meta.+?charset=[^\\w]?([-\\w]+)", window);
     if (found.searched) found.name = regex.submatch(1, 1);
     return found;
 }
