@@ -14,7 +14,8 @@ enum class LoadOutcome {
 };
 
 // Rows are deleted only after the new song array has parsed, so a failed load never leaves a
-// half-empty list. Between rows the window handles its pending events.
+// half-empty list. While the rows are written the window handles its pending events: after the
+// first row, after the last, and in between about once per frame.
 LoadOutcome load_song_list(std::string_view source_text, SongListView& view);
 
 }  // namespace melkora

@@ -1,5 +1,6 @@
 #include "catalogue/song_list_loading.h"
 
+#include <algorithm>
 #include <string>
 
 #include "catalogue/catalogue_addresses.h"
@@ -183,14 +184,15 @@ INSTANTIATE_TEST_SUITE_P(
                     SilentCase{"keyword that merely holds .com", nullptr, "mysongs.com"},
                     SilentCase{"address written in capitals", nullptr, "HTTP://127.0.0.1:9/X.HTML"}));
 
-TEST_F(LoadSongList, WindowHandlesPendingEventsAfterEachRow) {
+TEST_F(LoadSongList, WindowHandlesPendingEventsAfterFirstAndLastRow) {
     std::vector<int> rows_seen;
     set_pending_events_hook([&] { rows_seen.push_back(view_.row_count()); });
     can_page("<script>var dataFromSmarty = [{\"hash\":\"A1\"},{\"hash\":\"B2\"},{\"hash\":\"C3\"}],//当前页面歌曲信息");
     load_song_list(service_.playlist_address(1), view_);
     set_pending_events_hook({});
-    ASSERT_GE(rows_seen.size(), 3u);
-    EXPECT_EQ(std::vector<int>(rows_seen.end() - 3, rows_seen.end()), (std::vector<int>{1, 2, 3}));
+    ASSERT_GE(rows_seen.size(), 2u);
+    EXPECT_NE(std::find(rows_seen.begin(), rows_seen.end(), 1), rows_seen.end());
+    EXPECT_EQ(rows_seen.back(), 3);
     EXPECT_EQ(view_.cell_text(1, k_column_hash), "B2");
 }
 
