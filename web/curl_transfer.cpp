@@ -37,6 +37,8 @@ std::optional<std::string> url_part(CURLU* url, CURLUPart part) {
 
 // A body announced larger than this is still read, only not reserved for up front.
 constexpr curl_off_t k_max_reserve = 256LL * 1024 * 1024;
+// A header block that goes on past this is no answer any more.
+constexpr std::size_t k_max_header_block = 1024 * 1024;
 
 bool ensure_global_init() {
     static const CURLcode init = curl_global_init(CURL_GLOBAL_DEFAULT);
@@ -109,7 +111,8 @@ void finish_header_block(TransferState& state) {
     state.redirect_pending = state.spec.follow_redirects && state.location_seen && redirect_code;
     curl_off_t announced = -1;
     curl_easy_getinfo(state.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-    if (!state.redirect_pending && announced > 0 && announced <= k_max_reserve) {
+    if (!state.redirect_pending && announced > 0 && announced <= k_max_reserve &&
+        static_cast<std::size_t>(announced) <= state.spec.max_body_bytes) {
         state.out.body.reserve(static_cast<std::size_t>(announced));
     }
 }
@@ -124,6 +127,7 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
             return line.size();
         }
         if (state.headers_done) return line.size();  // trailers after a chunked body
+        if (state.out.header_block.size() + line.size() > k_max_header_block) return 0;
         state.out.header_block.append(line);
         if (line == "\r\n" || line == "\n") {
             finish_header_block(state);
@@ -139,12 +143,14 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
 size_t on_body(char* data, size_t size, size_t count, void* user) {
     auto& state = *static_cast<TransferState*>(user);
     state.last_activity = Clock::now();
+    const std::size_t length = size * count;
+    const std::size_t room = state.spec.max_body_bytes - std::min(state.spec.max_body_bytes, state.out.body.size());
     try {
-        state.out.body.append(data, size * count);
+        state.out.body.append(data, std::min(length, room));
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    return size * count;
+    return length <= room ? length : 0;
 }
 
 int on_request_ready(void* user, char*, char*, int, int) {

@@ -26,6 +26,8 @@ struct TransferSpec {
     bool cookie_engine = false;            // cookies set along a redirect chain go out again
     long connect_timeout_ms = 30000;       // name resolution and connecting
     long silence_timeout_ms = 30000;       // sending and receiving: longest wait without a byte
+    // A body past this is cut off there and the transfer fails, rather than memory running out.
+    std::size_t max_body_bytes = std::size_t{1} << 30;
 };
 
 // Which setting libcurl refused; it decides the numbered failure of the page fetch.
