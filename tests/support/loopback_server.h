@@ -2,7 +2,8 @@
 // In-process HTTP servers on 127.0.0.1 for tests and benchmarks; nothing here ever leaves loopback.
 //
 // LoopbackServer: a cpp-httplib server on a free port. Register handlers on http(), then start();
-// every request is recorded before its handler runs.
+// every request is recorded once its handler has run, before the answer goes out (the recording
+// uses the post-routing handler, so leave that one alone).
 // RawHttpServer: a plain socket server that records each request byte for byte and answers with
 // scripted bytes, for exact header text, answers cut short and servers that never answer.
 #include <httplib.h>
