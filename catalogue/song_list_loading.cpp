@@ -44,12 +44,18 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
+// Counts the fills begun. A load started from the pending events of another's fill (Enter
+// pressed twice) empties the list and writes its own rows; the older fill then stops, instead of
+// appending the rest of its songs after them and mixing two searches in one list.
+int fills_begun = 0;
+
 void write_rows(const JsonDoc& songs, const RowPaths& paths, SongListView& view) {
     std::vector<Text> names;
     const int count = songs.member_names(names);
     view.delete_all_rows();
+    const int this_fill = ++fills_begun;
     EventPacer pacer;
-    for (int k = 0; k < count; ++k) {
+    for (int k = 0; k < count && this_fill == fills_begun; ++k) {
         const int row = view.insert_row();
         const Text prefix = "[" + std::to_string(k);
         const Text hash = songs.get_text(prefix + Text(paths.hash));

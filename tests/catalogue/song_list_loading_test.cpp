@@ -196,5 +196,20 @@ TEST_F(LoadSongList, WindowHandlesPendingEventsAfterFirstAndLastRow) {
     EXPECT_EQ(view_.cell_text(1, k_column_hash), "B2");
 }
 
+TEST_F(LoadSongList, LoadStartedDuringAFillReplacesItsRows) {
+    bool nested_done = false;
+    set_pending_events_hook([&] {
+        if (nested_done || view_.row_count() != 1) return;
+        nested_done = true;
+        EXPECT_EQ(load_song_list("mira", view_), LoadOutcome::loaded);
+    });
+    EXPECT_EQ(load_song_list(ansi("抖音"), view_), LoadOutcome::loaded);
+    set_pending_events_hook({});
+    ASSERT_TRUE(nested_done);
+    const auto found = service_.catalogue().search("mira");
+    ASSERT_EQ(view_.row_count(), static_cast<int>(found.size()));
+    EXPECT_EQ(view_.cell_text(view_.row_count() - 1, k_column_hash), found.back()->hash);
+}
+
 }  // namespace
 }  // namespace melkora
