@@ -9,8 +9,9 @@
 //
 // No text handed to a JsonDoc is ever run as script: parse and the operations that take a value
 // as JSON or raw accept data literals only (see extract/json_literal.h), and paths are plain
-// member chains (see extract/json_path.h). Each document has its own heap, capped in size;
-// copies share it.
+// member chains (see extract/json_path.h). A value given as text (not as JSON, not raw) is
+// stored exactly as given, quotes, line breaks and backslashes included. Each document has its
+// own heap, capped in size; copies share it.
 #include <cstddef>
 #include <memory>
 #include <string_view>
