@@ -45,8 +45,9 @@ build_and_run_tests() {
     # Qt and GStreamer keep some allocations for the life of the process; only our leaks matter.
     export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-    ctest --test-dir "$top/build/test" --output-on-failure -j "$jobs"
     run_fuzzers
+    # Last, so that its summary is the closing line of the run.
+    ctest --test-dir "$top/build/test" --output-on-failure -j "$jobs"
 }
 
 run_fuzzers() {
