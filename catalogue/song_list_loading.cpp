@@ -57,7 +57,7 @@ void write_rows(const JsonDoc& songs, const RowPaths& paths, SongListView& view)
     EventPacer pacer;
     for (int k = 0; k < count && this_fill == fills_begun; ++k) {
         const int row = view.insert_row();
-        const Text prefix = "[" + std::to_string(k);
+        const Text prefix = Text("[").append(std::to_string(k));
         const Text hash = songs.get_text(prefix + Text(paths.hash));
         const Text name = songs.get_text(prefix + Text(paths.name));
         const Text album_id = songs.get_text(prefix + Text(paths.album_id));

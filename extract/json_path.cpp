@@ -125,7 +125,8 @@ private:
             return false;
         }
         PathKey key;
-        key.name = (negative && value != 0 ? "-" : "") + std::to_string(value);
+        key.name = std::to_string(value);
+        if (negative && value != 0) key.name.insert(key.name.begin(), '-');
         key.is_index = !negative && value <= k_max_array_index;
         key.index = key.is_index ? static_cast<uint32_t>(value) : 0;
         keys.push_back(std::move(key));
