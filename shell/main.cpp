@@ -30,6 +30,8 @@ private:
 int main(int argc, char** argv) {
     // The program takes no options: Qt sees the program name only.
     int qt_argc = argc > 0 ? 1 : 0;
+    // The player is built and tested on Qt Multimedia's GStreamer back-end; pin it.
+    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication application(qt_argc, argv);
     melkora::close_windows_on_ending_signals();
 
