@@ -2,7 +2,7 @@
 # Sets up a Debian 12 machine for Melkora, builds it and runs it or its tests.
 #   tools/setup.sh run    install what is missing, build in Release, start Melkora
 #   tools/setup.sh test   install what is missing, build the test tree, run every test
-#   tools/setup.sh demo   as run, but offline: against the sample service on 127.0.0.1
+#   tools/setup.sh run --demo   as run, but offline: against the sample service on 127.0.0.1
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -77,22 +77,21 @@ run_demo() {
 }
 
 case "${1:-}" in
-    demo)
-        install_missing_packages
-        build_release
-        run_demo
-        ;;
     run)
         install_missing_packages
         build_release
-        exec "$top/build/release/shell/melkora"
+        if [ "${2:-}" = "--demo" ]; then
+            run_demo
+        else
+            exec "$top/build/release/shell/melkora"
+        fi
         ;;
     test)
         install_missing_packages
         build_and_run_tests
         ;;
     *)
-        echo "usage: $0 run|test|demo" >&2
+        echo "usage: $0 run [--demo] | test" >&2
         exit 2
         ;;
 esac
