@@ -12,7 +12,7 @@ packages=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     libcurl4-openssl-dev duktape-dev libpcre2-dev libcpp-httplib-dev
-    libgtest-dev libgmock-dev fonts-wqy-microhei sox libsox-fmt-mp3
+    libgtest-dev libgmock-dev fonts-wqy-microhei fonts-noto-color-emoji sox libsox-fmt-mp3
     xvfb xauth imagemagick clang libclang-rt-14-dev
 )
 
