@@ -326,7 +326,13 @@ private:
             pos_ += n;
             return true;
         }
-        // Any other escaped character stands for itself.
+        // Any other escaped character stands for itself; a control byte must still leave as an
+        // escape, since the engine's JSON reader refuses it raw inside a string.
+        if (static_cast<unsigned char>(c) < 0x20) {
+            append_control_escape(out_, static_cast<unsigned char>(c));
+            ++pos_;
+            return true;
+        }
         const std::size_t n = sequence_length(static_cast<unsigned char>(c));
         if (pos_ + n > in_.size()) {
             return false;

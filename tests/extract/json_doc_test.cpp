@@ -58,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"script_escapes", "'it\\'s \\x41\\101\\v\\q\"'", true, "\"it's AA\\u000bq\\\"\""},
         ParseCase{"line_continuation", "'a\\\nb'", true, "\"ab\""},
         ParseCase{"raw_tab_in_string", "'a\tb'", true, "\"a\\tb\""},
+        ParseCase{"escaped_control_byte", "'x\\\x1dy'", true, "\"x\\u001dy\""},
         ParseCase{"script_numbers", "[.5,+1,5.,010,08,0x1F,-0x10]", true, "[0.5,1,5,8,8,31,-16]"},
         ParseCase{"huge_exponents", "[3e20332033,-1e+0000999999,1e-99999999]", true, "[null,null,0]"},
         ParseCase{"integer_and_dollar_names", "{1:'x',$a_b:2}", true, "{\"1\":\"x\",\"$a_b\":2}"},
