@@ -176,4 +176,25 @@ std::string request_head(const std::string& raw_request) {
     return end == std::string::npos ? raw_request : raw_request.substr(0, end + 2);
 }
 
+std::string request_body(const std::string& raw_request) {
+    const auto end = raw_request.find("\r\n\r\n");
+    return end == std::string::npos ? std::string() : raw_request.substr(end + 4);
+}
+
+std::string host_line(const RawHttpServer& server) {
+    return "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n";
+}
+
+int closed_port() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof(address);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
 }  // namespace melkora::test

@@ -90,5 +90,11 @@ private:
 
 // The head of a raw request: everything before the blank line, request line included.
 std::string request_head(const std::string& raw_request);
+// The body of a raw request: everything after the blank line; empty when there is none.
+std::string request_body(const std::string& raw_request);
+// The Host line a client sends to this server, CR LF included.
+std::string host_line(const RawHttpServer& server);
+// A port on 127.0.0.1 that nothing listens on.
+int closed_port();
 
 }  // namespace melkora::test

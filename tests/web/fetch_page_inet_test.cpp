@@ -3,9 +3,6 @@
 
 #include "tests/web/case_name.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "tests/support/loopback_server.h"
 #include "web/page_request.h"
@@ -15,32 +12,14 @@ namespace {
 
 using test::RawHttpServer;
 using test::RawReply;
+using test::closed_port;
+using test::host_line;
+using test::request_body;
 using test::request_head;
 
 const std::string k_agent_line = "User-Agent: Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)\r\n";
 
 RawReply ok_reply(std::string_view body = "image") { return {RawHttpServer::answer("200 OK", body), false}; }
-
-std::string host_line(const RawHttpServer& server) {
-    return "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n";
-}
-
-std::string body_of(const std::string& raw_request) {
-    const auto end = raw_request.find("\r\n\r\n");
-    return end == std::string::npos ? std::string() : raw_request.substr(end + 4);
-}
-
-int closed_port() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof(address);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
-}
 
 TEST(FetchPageInet, UrlAloneSendsAgentAndTheThreeDefaultLines) {
     RawHttpServer server([](const std::string&) { return ok_reply(); });
@@ -105,7 +84,7 @@ TEST_P(FetchPageInetHeaders, SendAndWriteBackTheseLines) {
     EXPECT_EQ(head.substr(head.find(host_line(server)) + host_line(server).size()), with_url(c.lines, url));
     EXPECT_EQ(request.extra_headers, with_url(c.extra_headers_after, url));
     EXPECT_EQ(request.post_bytes, c.post_bytes_after);
-    EXPECT_EQ(body_of(raw), c.body);
+    EXPECT_EQ(request_body(raw), c.body);
 }
 
 const std::string k_defaults = "Accept: */*\r\nReferer: {url}\r\nAccept-Language: zh-cn\r\n";

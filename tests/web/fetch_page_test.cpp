@@ -3,9 +3,6 @@
 
 #include "tests/web/case_name.h"
 
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <unistd.h>
 
 #include <chrono>
 
@@ -18,6 +15,9 @@ namespace {
 
 using test::RawHttpServer;
 using test::RawReply;
+using test::closed_port;
+using test::host_line;
+using test::request_body;
 using test::request_head;
 
 constexpr std::string_view k_default_lines =
@@ -29,34 +29,12 @@ constexpr std::string_view k_default_lines =
 
 RawReply ok_reply(std::string_view body = "hello") { return {RawHttpServer::answer("200 OK", body), false}; }
 
-std::string host_line(const RawHttpServer& server) {
-    return "Host: 127.0.0.1:" + std::to_string(server.port()) + "\r\n";
-}
-
 // The head the server saw, without the request line and the Host line.
 std::string lines_after_host(const RawHttpServer& server) {
     const std::string head = request_head(server.last_request());
     const std::string host = host_line(server);
     const auto at = head.find(host);
     return at == std::string::npos ? head : head.substr(at + host.size());
-}
-
-std::string body_of(const std::string& raw_request) {
-    const auto end = raw_request.find("\r\n\r\n");
-    return end == std::string::npos ? std::string() : raw_request.substr(end + 4);
-}
-
-// A port on 127.0.0.1 that nothing listens on.
-int closed_port() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof(address);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return ntohs(address.sin_port);
 }
 
 TEST(FetchPage, DefaultGetSendsExactlyTheDefaultHeaderText) {
@@ -100,7 +78,7 @@ TEST_P(FetchPageHeaders, SendsTheseLinesInThisOrder) {
     ASSERT_EQ(result.status_text, "200 OK");
     EXPECT_TRUE(server.last_request().starts_with(c.request_line_start + "/p HTTP/1.1\r\n")) << server.last_request();
     EXPECT_EQ(lines_after_host(server), c.lines);
-    EXPECT_EQ(body_of(server.last_request()), c.body);
+    EXPECT_EQ(request_body(server.last_request()), c.body);
 }
 
 const std::string k_ua = "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)\r\n";
@@ -152,7 +130,7 @@ TEST(FetchPage, LargePostBodyGoesOutWithoutWaitingForContinue) {
     fetch_page(request, result);
     EXPECT_EQ(result.status_text, "200 OK");
     EXPECT_EQ(request_head(server.last_request()).find("Expect:"), std::string::npos);
-    EXPECT_EQ(body_of(server.last_request()).size(), request.post_data.size());
+    EXPECT_EQ(request_body(server.last_request()).size(), request.post_data.size());
 }
 
 TEST(FetchPage, HeaderLineWithoutColonFailsWith710AndSendsNothing) {
